@@ -1,0 +1,11 @@
+// reportError: the optimizer core's single way of reporting a broken
+// precondition or a refused allocation. When the condition holds it ends the
+// host call with the identifier "Labrix:internal_error" and the message framed
+// as "\nLumora error: <message>\n"; the host's error call does not return.
+// When the condition is false it does nothing.
+#ifndef LABRIX_OPTIMIZER_REPORT_ERROR_H
+#define LABRIX_OPTIMIZER_REPORT_ERROR_H
+
+void reportError(bool condition, const char* message);
+
+#endif
