@@ -84,7 +84,8 @@ int32_t toSigned32(uint32_t bits) {
 
 // The first source row of column i: 0 <= result < rows. The offset is
 // i*step (type 1) or -(i*step) (type 2), wrapped to 32 bits; one remainder
-// per column brings it into the column.
+// per column brings it into the column. Only the low 32 bits of the column
+// index matter to a product taken modulo 2^32, so narrowing it loses nothing.
 size_t firstSourceRow(size_t column, uint32_t step, bool down, size_t rows) {
     uint32_t bits = static_cast<uint32_t>(column) * step;
     if (down) bits = 0u - bits;
