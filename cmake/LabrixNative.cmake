@@ -24,7 +24,10 @@ if(LABRIX_COLSHIFT_SOURCES)
   # colshift shares nothing with the optimizer: it links the host only.
   add_library(colshift_native STATIC ${LABRIX_COLSHIFT_SOURCES})
   target_link_libraries(colshift_native PUBLIC testhost)
-  target_compile_definitions(colshift_native PRIVATE mexFunction=colshift_mexFunction)
+  # mexVersion is renamed too, so that another module's version entry can
+  # link into the same test program.
+  target_compile_definitions(colshift_native PRIVATE
+    mexFunction=colshift_mexFunction mexVersion=colshift_mexVersion)
 endif()
 
 enable_testing()
