@@ -63,14 +63,12 @@ Options readOptions(int first, int nrhs, const mxArray* prhs[]) {
         const size_t length = static_cast<size_t>(mxGetNumberOfElements(prhs[k]));
         if (length >= sizeof name) refuse("unknown option (the options are 'Labels' and 'RandomOrder')");
         mxGetString(prhs[k], name, sizeof name);
-        if (k + 1 >= nrhs) refuse("option '%s' has no value", name);
-        if (optionNameIs(name, "Labels")) {
-            options.labels = prhs[k + 1];
-        } else if (optionNameIs(name, "RandomOrder")) {
-            options.randomOrder = readFlag(prhs[k + 1], "RandomOrder");
-        } else {
+        const bool isLabels = optionNameIs(name, "Labels");
+        if (!isLabels && !optionNameIs(name, "RandomOrder"))
             refuse("unknown option '%s' (the options are 'Labels' and 'RandomOrder')", name);
-        }
+        if (k + 1 >= nrhs) refuse("option '%s' has no value", name);
+        if (isLabels) options.labels = prhs[k + 1];
+        else options.randomOrder = readFlag(prhs[k + 1], "RandomOrder");
     }
     return options;
 }
