@@ -149,6 +149,7 @@ struct RawPair {
     int32_t a;
     int32_t b;
     double weight;
+    bool upper;  // came from G(a+1, b+1) rather than G(b+1, a+1)
 };
 
 void addRawPair(RawPair* raw, size_t& n, size_t row, size_t col, double v) {
@@ -157,7 +158,7 @@ void addRawPair(RawPair* raw, size_t& n, size_t row, size_t col, double v) {
         refuse("G(%zu,%zu) = %g; neighbour weights must be finite and > 0 (0 means no pair)", row + 1, col + 1, v);
     const int32_t r = static_cast<int32_t>(row);
     const int32_t c = static_cast<int32_t>(col);
-    raw[n++] = RawPair{std::min(r, c), std::max(r, c), v};
+    raw[n++] = RawPair{std::min(r, c), std::max(r, c), v, r < c};
 }
 
 }  // namespace
@@ -203,9 +204,12 @@ GraphPair* readGraph(const mxArray* G, int32_t pixels, size_t& pairCount) {
     for (size_t k = 0; k < count; ++k) {
         // Both triangles may name a pair; they must then agree.
         if (k + 1 < count && raw[k + 1].a == raw[k].a && raw[k + 1].b == raw[k].b) {
-            if (raw[k + 1].weight != raw[k].weight)
-                refuse("G(%d,%d) = %g and G(%d,%d) = %g differ; give each pair one weight", raw[k].a + 1,
-                       raw[k].b + 1, raw[k].weight, raw[k].b + 1, raw[k].a + 1, raw[k + 1].weight);
+            if (raw[k + 1].weight != raw[k].weight) {
+                const RawPair& up = raw[k].upper ? raw[k] : raw[k + 1];
+                const RawPair& low = raw[k].upper ? raw[k + 1] : raw[k];
+                refuse("G(%d,%d) = %g and G(%d,%d) = %g differ; give each pair one weight", up.a + 1, up.b + 1,
+                       up.weight, up.b + 1, up.a + 1, low.weight);
+            }
             continue;
         }
         pairs[out++] = GraphPair{raw[k].a, raw[k].b, static_cast<float>(raw[k].weight)};

@@ -3,6 +3,7 @@ function failures = run_tests(mexdir)
   % "N passed, N failed" as its last line. Returns the number of failures,
   % so that `exit(run_tests(dir))` fails the shell command on any failure.
   addpath(mexdir);
+  addpath(fileparts(mfilename('fullpath')));
   here = fileparts(mfilename('fullpath'));
   files = dir(fullfile(here, 'test_*.m'));
   passed = 0;
