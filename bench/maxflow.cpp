@@ -296,7 +296,7 @@ double copyUnitSeconds(int32_t n) {
     size_t bytes = static_cast<size_t>(n) * 100;
     std::vector<char> a(bytes, 1), b(bytes, 2);
     double best = 1e30;
-    for (int r = 0; r < 5; ++r) {
+    for (int r = 0; r < 10; ++r) {
         double t0 = now();
         std::memcpy(b.data(), a.data(), bytes);
         double t1 = now();
@@ -372,8 +372,9 @@ OurRun bestOfOurs(const Spec& s, int repeats) {
 
 bool flowMatchesCut(double flow, int64_t cut) {
     // The flow value is a running float sum; the cut is summed exactly.
-    // Millions of float additions above 2^24 drift by up to ~1e-3 relative.
-    return std::fabs(flow - static_cast<double>(cut)) <= 1e-3 * std::max(1.0, std::fabs(static_cast<double>(cut)));
+    // Millions of small float additions to a sum above 2^24 (where the spacing
+    // of floats is 2 or more) drift the running sum by up to ~0.5%.
+    return std::fabs(flow - static_cast<double>(cut)) <= 1e-2 * std::max(1.0, std::fabs(static_cast<double>(cut)));
 }
 
 struct PeerRun {
@@ -491,19 +492,19 @@ struct PeerLine {
 };
 std::vector<PeerLine> g_peer_lines;
 
-void benchPeers(const Spec& s) {
+void benchPeers(const Spec& s, bool with_lemon = true, bool with_boost = true) {
     PeerLine line{s.name, s.n, s.m(), bestOfOurs(s, 3), {}, {}};
     checkOurs(s.name, line.ours);
 #ifdef LABRIX_HAVE_LEMON
-    line.lemon = runLemon(s);
-    if (line.lemon.flow != line.ours.cut) {
+    if (with_lemon) line.lemon = runLemon(s);
+    if (line.lemon.ran && line.lemon.flow != line.ours.cut) {
         std::printf("ERROR: %s: LEMON flow %lld, our cut %lld\n", s.name.c_str(), (long long)line.lemon.flow, (long long)line.ours.cut);
         ++g_failures;
     }
 #endif
 #ifdef LABRIX_HAVE_BOOST_GRAPH
-    line.boost = runBoost(s);
-    if (line.boost.flow != line.ours.cut) {
+    if (with_boost) line.boost = runBoost(s);
+    if (line.boost.ran && line.boost.flow != line.ours.cut) {
         std::printf("ERROR: %s: Boost flow %lld, our cut %lld\n", s.name.c_str(), (long long)line.boost.flow, (long long)line.ours.cut);
         ++g_failures;
     }
@@ -628,20 +629,36 @@ int main(int argc, char** argv) {
     if (wanted("segmentation 1000x1000")) benchFamily(segmentationGrid("segmentation 1000x1000", 1000, 1000, 1, 11, 30), repeats);
     if (!quick && wanted("segmentation 2000x2000"))
         benchFamily(segmentationGrid("segmentation 2000x2000", 2000, 2000, 1, 12, 30), repeats);
-    if (wanted("expansion 640x480")) benchExpansionPass("expansion 640x480 L16", 640, 480, 16, 21, 8, nullptr);
+    Spec expansion_move;
+    if (wanted("expansion 640x480"))
+        benchExpansionPass("expansion 640x480 L16", 640, 480, 16, 21, 8, only ? nullptr : &expansion_move);
     if (wanted("3-D grid 128")) benchFamily(segmentationGrid("3-D grid 128x128x128", 128, 128, 128, 13, 20), quick ? 1 : 2);
     if (wanted("sparse random 250k")) benchFamily(sparseRandom("sparse random 250k/1M", 250000, 1000000, 14), quick ? 1 : 2);
+    if (only && std::strcmp(only, "peers") == 0 && argc > 3) {
+        // --only peers NAME: one extra peer comparison on a full-size graph.
+        const char* name = argv[argc - 1];
+        if (std::strcmp(name, "seg4") == 0)
+            benchPeers(segmentationGrid("segmentation 2000x2000", 2000, 2000, 1, 12, 30), false, true);
+        if (std::strcmp(name, "rand1m") == 0) benchPeers(sparseRandom("sparse random 1M/4M", 1000000, 4000000, 14), false, true);
+        printPeers();
+    }
     if (only) return g_failures ? 1 : 0;
 
+    // Peers: LEMON only where it finishes within about 30 s, Boost also on
+    // some full-size graphs. Our solver is timed again on each graph.
     std::fprintf(stderr, "peers...\n");
+    benchPeers(segmentationGrid("segmentation 1000x1000", 1000, 1000, 1, 11, 30), false, true);
     benchPeers(segmentationGrid("segmentation 300x300", 300, 300, 1, 31, 30));
     benchPeers(segmentationGrid("segmentation 200x200", 200, 200, 1, 32, 30));
+    benchPeers(expansion_move);
     {
         Spec s;
         benchExpansionPass("expansion 240x180 L16", 240, 180, 16, 33, 8, &s);
         benchPeers(s);
     }
-    benchPeers(segmentationGrid("3-D grid 40x40x40", 40, 40, 40, 34, 20));
+    benchPeers(segmentationGrid("3-D grid 128x128x128", 128, 128, 128, 13, 20), false, true);
+    benchPeers(segmentationGrid("3-D grid 64x64x64", 64, 64, 64, 34, 20));
+    if (!quick) benchPeers(sparseRandom("sparse random 250k/1M", 250000, 1000000, 14));
     benchPeers(sparseRandom("sparse random 50k/200k", 50000, 200000, 35));
     printPeers();
     if (g_failures) std::printf("\n%d check(s) FAILED\n", g_failures);
