@@ -350,13 +350,13 @@ TEST(MovesNamedCases, RegularityWithinRoundingIsAcceptedBeyondItRefused) {
         EXPECT_TRUE(allMinusOne(*o));
         EXPECT_EQ(testhost::liveCallBlocks(), 0u);
         delete o;
-        EXPECT_EQ(testhost::livePersistentBlocks(), persistent_before - 0) << "object not fully released";
+        EXPECT_EQ(testhost::livePersistentBlocks(), persistent_before);
     }
 }
 
 // ---- refusals change nothing and leak nothing ----
 
-EnergyValue recordingData(int32_t, int32_t) { return 1; }
+EnergyValue unitData(int32_t, int32_t) { return 1; }
 
 struct RefusalCase {
     const char* name;
@@ -470,7 +470,7 @@ TEST(MovesNamedCases, UnsetCostsAreRefusedBeforeAnyCostIsRead) {
         Lumora* o = nullptr;
         ASSERT_TRUE(testhost::capture([&] {
                         o = new Lumora(2, 2, 2, 1, 1);
-                        if (c.set_data) o->setData(static_cast<DataCostFn>(recordingData));
+                        if (c.set_data) o->setData(static_cast<DataCostFn>(unitData));
                     }).ok);
         testhost::CallResult r = testhost::capture([&] { c.run(*o); });
         EXPECT_FALSE(r.ok);
