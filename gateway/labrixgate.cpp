@@ -22,6 +22,8 @@ namespace {
 
 Handler handlerFor(char mode) {
     switch (mode) {
+        case 'a': return handleSwap;
+        case 'e': return handleExpand;
         case 'g': return handleGetLabels;
         case 'n': return handleEnergy;
         case 's': return handleSetLabels;

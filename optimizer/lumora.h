@@ -18,6 +18,10 @@
 // - the object owns everything it points to (tables, weights, neighbour
 //   lists and their records, label order, m_pixel_var) and its labelling when
 //   m_owns_labels; a caller's labelling is written in place, never released.
+// - between moves every m_pixel_var entry is -1: the moves use it as their
+//   per-pixel scratch and write -1 back before they return or refuse. Only
+//   a move that the engine ends with an error (out of memory) leaves its
+//   scratch behind, so the subset move resets the entries it reads first.
 // Every precondition is checked and reported through reportError; the object
 // is usable again after any refused call. All memory is PersistentHeap's.
 #ifndef LABRIX_OPTIMIZER_LUMORA_H
@@ -48,6 +52,9 @@ struct NeighbourRecord {
 // Records are handed out from chunks the object owns, so adding a pair costs
 // no allocation of its own and the records go with the object.
 struct NeighbourRecordChunk;
+
+// What the moves read of an object (optimizer/term_builders.h).
+struct MoveCosts;
 
 class Lumora : public PersistentObject {
 public:
@@ -142,7 +149,14 @@ private:
     void releaseOwned();
     void failConstruction(const char* message);
     NeighbourRecord* newRecord(int32_t pixel, EnergyValue weight);
+    // Refuses an unset data or smoothness cost with the pass messages.
     void checkCostsSet();
+    // The moves' read-only view of the costs and the labelling.
+    void fillMoveCosts(MoveCosts& costs);
+    // Every m_pixel_var entry back to -1 (the state between moves).
+    void resetPixelVar();
+    // Checks of the subset expansion; they change nothing they do not undo.
+    void checkSubsetIndices(const int32_t* pixels, int32_t count);
 
     EnergyValue gridSmoothnessEnergy();
     EnergyValue graphSmoothnessEnergy();
