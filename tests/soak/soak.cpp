@@ -32,7 +32,7 @@ void check(bool ok, const char* what, int cycle) {
 
 void runCycle(int cycle, std::mt19937& rng) {
     auto below = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
-    const int L = 2 + below(5), W = 4 + below(16), H = 4 + below(16);
+    const int L = 2 + below(5), W = 4 + below(36), H = 4 + below(36);
     const bool graph = below(3) == 0;
     const int N = W * H;
     std::vector<double> d(static_cast<size_t>(L * N));
