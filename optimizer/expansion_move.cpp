@@ -138,7 +138,7 @@ void Lumora::expansionMove(int32_t alpha) {
     MoveProfile* profile = MoveProfile::active();
     const double started = profile ? MoveProfile::now() : 0;
 
-    BinaryEnergy* energy = new BinaryEnergy(mexErrMsgTxt);
+    BinaryEnergy* energy = new BinaryEnergy(reportFlowError);
     reportError(!energy, "Not enough memory");
 
     const int32_t N = m_num_pixels;

@@ -164,7 +164,7 @@ EnergyValue Lumora::expandOnLabelAt(int32_t alpha, const int32_t* pixels, int32_
         mexErrMsgIdAndTxt("Labrix:internal", "NOT SUPPORTED YET,exiting!");
     }
 
-    BinaryEnergy* energy = new BinaryEnergy(mexErrMsgTxt);
+    BinaryEnergy* energy = new BinaryEnergy(reportFlowError);
     MoveVar* vars = PersistentHeap::allocateCallScopedArray<MoveVar>(static_cast<size_t>(count));
     if (!energy || !vars) {
         unmark();

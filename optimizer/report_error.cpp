@@ -5,3 +5,5 @@
 void reportError(bool condition, const char* message) {
     if (condition) mexErrMsgIdAndTxt("Labrix:internal_error", "\nLumora error: %s\n", message);
 }
+
+void reportFlowError(const char* message) { mexErrMsgIdAndTxt("Labrix:maxflow", "%s", message); }

@@ -8,4 +8,9 @@
 
 void reportError(bool condition, const char* message);
 
+// The error callback the moves hand to the max-flow engine: the engine's
+// failure (refused memory, a variable with more than 1024 pair terms on one
+// side) ends the host call under "Labrix:maxflow" with the engine's message.
+void reportFlowError(const char* message);
+
 #endif

@@ -125,7 +125,7 @@ void Lumora::swapMove(int32_t alpha, int32_t beta) {
     MoveProfile* profile = MoveProfile::active();
     const double started = profile ? MoveProfile::now() : 0;
 
-    BinaryEnergy* energy = new BinaryEnergy(mexErrMsgTxt);
+    BinaryEnergy* energy = new BinaryEnergy(reportFlowError);
     const int32_t N = m_num_pixels;
     int32_t* list = PersistentHeap::allocateCallScopedArray<int32_t>(static_cast<size_t>(N));
     if (!energy || !list) {

@@ -3,7 +3,7 @@
 # seed corpus in the repository (new inputs go to a scratch copy), and fails
 # on any finding. Prints the executions and the coverage each target reached.
 set -euo pipefail
-build=${1:-build-fuzz}
+build=$(cd "${1:-build-fuzz}" && pwd)
 seconds=${2:-60}
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)

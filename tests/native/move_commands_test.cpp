@@ -146,3 +146,35 @@ TEST(MoveCommands, FormsMessagesAndNoLeaks) {
 }
 
 }  // namespace
+
+namespace {
+
+// A star graph whose centre, pixel 0, is the smaller end of 1030 pairs: an
+// expansion move gives its variable 1030 pair terms as the first variable,
+// past the engine's 1024 arcs per node. The engine's refusal reaches the
+// caller under a Labrix identifier; the labels stay and nothing leaks.
+TEST(MoveCommands, EngineRefusalCarriesAnIdentifier) {
+    const size_t n = 1031;
+    std::vector<double> D(2 * n, 0.0);
+    for (size_t p = 0; p < n; ++p) D[2 * p] = 1;  // label 1 is cheaper everywhere
+    Array d = testhost::makeDouble(D, {2, n});
+    Array s = testhost::makeDouble({0, 1, 1, 0}, {2, 2});
+    std::vector<testhost::Triplet> star;
+    for (size_t q = 1; q < n; ++q) star.push_back({0, q, 1.0});
+    Array g = testhost::makeSparse(n, n, star);
+    testhost::CallResult made = testhost::call(labrixnew_mexFunction, 1, {d.get(), s.get(), g.get()});
+    ASSERT_TRUE(made.ok) << made.message;
+    const size_t blocks = testhost::livePersistentBlocks();
+    Array e = chr("e"), none = testhost::makeEmpty(mxDOUBLE_CLASS), one = testhost::makeScalar(1);
+    testhost::CallResult r = testhost::call(labrixgate_mexFunction, 1, {made.outputs[0].get(), e.get(), none.get(), one.get()});
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.id, "Labrix:maxflow");
+    EXPECT_EQ(r.message, "# of arcs per node exceeds block size!");
+    EXPECT_EQ(labelsOf(made.outputs[0].get()), std::vector<double>(n, 0.0));
+    EXPECT_EQ(testhost::livePersistentBlocks(), blocks);
+    EXPECT_EQ(testhost::liveCallBlocks(), 0u);
+    Array c = chr("c");
+    testhost::call(labrixgate_mexFunction, 1, {made.outputs[0].get(), c.get()});
+}
+
+}  // namespace
