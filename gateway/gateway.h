@@ -30,5 +30,7 @@ typedef void (*Handler)(Lumora& object, int nlhs, mxArray* plhs[], int nrhs, con
 void handleSetLabels(Lumora& object, int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]);
 void handleGetLabels(Lumora& object, int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]);
 void handleEnergy(Lumora& object, int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]);
+void handleExpand(Lumora& object, int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]);
+void handleSwap(Lumora& object, int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]);
 
 #endif

@@ -35,6 +35,8 @@ void attachModule() {
 
 Handler handlerFor(char mode) {
     switch (mode) {
+        case 'a': return handleSwap;
+        case 'e': return handleExpand;
         case 'g': return handleGetLabels;
         case 'n': return handleEnergy;
         case 's': return handleSetLabels;

@@ -49,6 +49,9 @@ struct NeighbourRecord {
 // no allocation of its own and the records go with the object.
 struct NeighbourRecordChunk;
 
+// What the moves read of an object (optimizer/term_builders.h).
+struct MoveCosts;
+
 class Lumora : public PersistentObject {
 public:
     static const uint32_t kMagic = 0xabcd0123u;
@@ -142,7 +145,14 @@ private:
     void releaseOwned();
     void failConstruction(const char* message);
     NeighbourRecord* newRecord(int32_t pixel, EnergyValue weight);
+    // Refuses an unset data or smoothness cost with the pass messages.
     void checkCostsSet();
+    // The moves' read-only view of the costs and the labelling.
+    void fillMoveCosts(MoveCosts& costs);
+    // Every m_pixel_var entry back to -1 (the state between moves).
+    void resetPixelVar();
+    // Checks of the subset expansion; they change nothing they do not undo.
+    void checkSubsetIndices(const int32_t* pixels, int32_t count);
 
     EnergyValue gridSmoothnessEnergy();
     EnergyValue graphSmoothnessEnergy();
