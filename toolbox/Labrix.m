@@ -24,7 +24,8 @@ classdef Labrix < handle
 %                                    only the pixels IDX may switch: 1-based
 %                                    linear indices, or a logical mask with
 %                                    one element per pixel (grids with a
-%                                    smoothness table only)
+%                                    smoothness table only; an empty
+%                                    list changes nothing)
 %     LAB = OBJ.swap()               swap to convergence
 %     LAB = OBJ.swap(N)              at most N passes (N = 1: one pass)
 %     LAB = OBJ.swap(LABEL1, LABEL2) one swap move on a label pair
@@ -117,15 +118,15 @@ classdef Labrix < handle
       obj.Verbose = Labrix.flagValue(value);
     end
 
-    function lab = expand(obj, varargin)
-      lab = obj.move('e', 'expand', nargout, varargin);
+    function varargout = expand(obj, varargin)
+      [varargout{1:nargout}] = obj.move('e', 'expand', nargout, varargin);
     end
 
-    function lab = swap(obj, varargin)
-      lab = obj.move('a', 'swap', nargout, varargin);
+    function varargout = swap(obj, varargin)
+      [varargout{1:nargout}] = obj.move('a', 'swap', nargout, varargin);
     end
 
-    function lab = expandAt(obj, label, idx)
+    function varargout = expandAt(obj, label, idx)
       % The one place where 1-based MATLAB indices become the module's
       % 0-based int32 pixel indices.
       if islogical(idx)
@@ -136,8 +137,17 @@ classdef Labrix < handle
               'pixel indices must be real integers (1-based linear indices) or a logical mask');
       end
       pixels = int32(double(idx(:)) - 1);
+      if isempty(pixels)
+        % An empty list changes nothing. It does not go to the module: a
+        % host may pass an empty array without data, which the module takes
+        % for "no list" and expands over the whole grid.
+        if nargout > 0
+          varargout{1} = obj.labels();
+        end
+        return;
+      end
       if nargout > 0
-        [obj.Handle, lab] = labrixgate(obj.Handle, 'e', [], label, pixels);
+        [obj.Handle, varargout{1}] = labrixgate(obj.Handle, 'e', [], label, pixels);
       else
         obj.Handle = labrixgate(obj.Handle, 'e', [], label, pixels);
       end
@@ -197,7 +207,7 @@ classdef Labrix < handle
   end
 
   methods (Access = private)
-    function lab = move(obj, mode, name, nout, args)
+    function varargout = move(obj, mode, name, nout, args)
       % Verbose runs of the drivers (no argument, or a pass limit that is a
       % plain number) go pass by pass from here; every other form goes to
       % the module as it is.
@@ -211,7 +221,7 @@ classdef Labrix < handle
       end
       if isempty(limit)
         if nout > 0
-          [obj.Handle, lab] = labrixgate(obj.Handle, mode, args{:});
+          [obj.Handle, varargout{1}] = labrixgate(obj.Handle, mode, args{:});
         else
           obj.Handle = labrixgate(obj.Handle, mode, args{:});
         end
@@ -219,7 +229,7 @@ classdef Labrix < handle
       end
       obj.runPasses(mode, name, limit);
       if nout > 0
-        lab = obj.labels();
+        varargout{1} = obj.labels();
       end
     end
 

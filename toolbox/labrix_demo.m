@@ -236,9 +236,9 @@ function writeImages(folder, left, right, disparity, truth, maxD)
   end
   imwrite(uint8(left), fullfile(folder, 'left.png'));
   imwrite(uint8(right), fullfile(folder, 'right.png'));
-  imwrite(colourDisparity(double(disparity), maxD), fullfile(folder, 'disparity.png'));
+  imwrite(eightBit(colourDisparity(double(disparity), maxD)), fullfile(folder, 'disparity.png'));
   if ~isempty(truth)
-    imwrite(colourDisparity(truth, maxD), fullfile(folder, 'truth.png'));
+    imwrite(eightBit(colourDisparity(truth, maxD)), fullfile(folder, 'truth.png'));
     wrong = abs(double(disparity) - truth) > 1;
     grey = 0.35 + 0.5 * left / 255;
     red = grey;
@@ -247,8 +247,13 @@ function writeImages(folder, left, right, disparity, truth, maxD)
     red(wrong) = 1;
     green(wrong) = 0;
     blue(wrong) = 0;
-    imwrite(cat(3, red, green, blue), fullfile(folder, 'errors.png'));
+    imwrite(eightBit(cat(3, red, green, blue)), fullfile(folder, 'errors.png'));
   end
+end
+
+function img = eightBit(rgb)
+  % 8-bit PNGs: imwrite would store a double image with 16 bits.
+  img = uint8(round(255 * rgb));
 end
 
 function rgb = colourDisparity(d, maxD)

@@ -156,7 +156,8 @@ function [HW, VW] = contrastWeights(img, scale)
 end
 
 function rgb = paint(lab, colours)
-  rgb = reshape(colours(double(lab(:)) + 1, :), [size(lab), 3]);
+  % 8-bit RGB: imwrite would store a double image with 16 bits.
+  rgb = uint8(round(255 * reshape(colours(double(lab(:)) + 1, :), [size(lab), 3])));
 end
 
 function say(verbose, varargin)
