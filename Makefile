@@ -29,7 +29,7 @@ test-octave:
 	cd tests/octave && $(OCTAVE) --eval "exit(run_tests('$(MEXDIR)'))"
 
 demo: build
-	$(OCTAVE) --eval "addpath('$(MEXDIR)'); labrix_demo"
+	$(OCTAVE) --eval "addpath('$(MEXDIR)'); labrix_demo;"
 
 bench: build
 	bash bench/run_all.sh $(BUILD)

@@ -1,4 +1,4 @@
-function result = labrix_demo(varargin)
+function varargout = labrix_demo(varargin)
 %LABRIX_DEMO  Stereo disparity by expansion moves, on a synthesised pair or yours.
 %
 %   LABRIX_DEMO
@@ -36,8 +36,8 @@ function result = labrix_demo(varargin)
 %   Options (name/value pairs)
 %     'OutputFolder'  where the PNGs go (default: labrix_demo_output in the
 %                     current folder; '' writes none)
-%     'Size'          [rows cols] of the synthesised pair (default [240 320])
-%     'MaxDisparity'  of the synthesised pair (default 15)
+%     'Size'          [rows cols] of the synthesised pair (default [300 400])
+%     'MaxDisparity'  of the synthesised pair (default 19)
 %     'Noise'         standard deviation of the synthesised camera noise on
 %                     the 0..255 scale (default 4)
 %     'Seed'          seed of the synthesised pair (default 1)
@@ -99,11 +99,14 @@ function result = labrix_demo(varargin)
     writeImages(opt.OutputFolder, left, right, disparity, truth, maxD);
     say(opt.Verbose, 'images written to %s\n', opt.OutputFolder);
   end
+  if nargout > 0
+    varargout{1} = result;
+  end
 end
 
 function [left, right, maxD, truth, opt] = readArguments(args)
-  opt = struct('OutputFolder', fullfile(pwd, 'labrix_demo_output'), 'Size', [240 320], ...
-               'MaxDisparity', 15, 'Noise', 4, 'Seed', 1, 'Lambda', 12, 'SmoothCap', 2, ...
+  opt = struct('OutputFolder', fullfile(pwd, 'labrix_demo_output'), 'Size', [300 400], ...
+               'MaxDisparity', 19, 'Noise', 4, 'Seed', 1, 'Lambda', 12, 'SmoothCap', 2, ...
                'Truncation', 40, 'HighWeight', 2, 'EdgeThreshold', 12, 'Verbose', true);
   own = numel(args) >= 3 && ~ischar(args{1});
   first = 1;

@@ -1,4 +1,4 @@
-function result = labrix_segment_demo(varargin)
+function varargout = labrix_segment_demo(varargin)
 %LABRIX_SEGMENT_DEMO  Two-label and multi-label segmentation of a noisy image.
 %
 %   LABRIX_SEGMENT_DEMO
@@ -96,6 +96,9 @@ function result = labrix_segment_demo(varargin)
     imwrite(paint(result.twoLabels, [0.1 0.1 0.1; 0.95 0.95 0.95]), fullfile(opt.OutputFolder, 'two_labels.png'));
     imwrite(paint(result.fourLabels, colours), fullfile(opt.OutputFolder, 'four_labels.png'));
     say(opt.Verbose, 'images written to %s\n', opt.OutputFolder);
+  end
+  if nargout > 0
+    varargout{1} = result;
   end
 end
 
