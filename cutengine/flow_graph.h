@@ -169,6 +169,7 @@ private:
 
     // maxflow steps (maxflow.cpp, prepare_arcs.cpp).
     void prepareArcs();
+    void moveArcs(ArcChunk* first_arc_chunk, InArcChunk* first_in_chunk);
     void initTrees();
     void markActive(FlowNode* n);
     FlowNode* popActive();

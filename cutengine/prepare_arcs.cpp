@@ -27,6 +27,104 @@ inline FlowNode* lastNodeOf(const InArcRef* spare) { return reinterpret_cast<Flo
 
 }  // namespace
 
+namespace {
+
+// One cycle walk in progress: the arc it carries and the slot it goes to.
+// Between its two phases a walk waits for the memory it will touch next,
+// so that several walks keep several cache misses in flight.
+struct CycleWalk {
+    FlowArc* dest;
+    InArcRef* dest_pair;
+    FlowNode* tail;  // owner of the carried arc (phase 1)
+    FlowArc carried;
+    int phase;  // 0: dest and dest_pair prefetched; 1: tail prefetched
+};
+
+const int kWalks = 16;
+
+}  // namespace
+
+// Moves every arc of the initial chunks into its tail's run by following
+// permutation cycles. A run is filled from its end: the tail's out_range
+// (and its scratch pointer into the paired in-arc chunk) step down one slot
+// per arc, so afterwards out_range is the run's start. The displacement
+// between append order and run order is close to a shift, so one cycle
+// strides through the whole arc storage and each step is a cache and TLB
+// miss behind the previous one. Up to kWalks walks therefore run
+// interleaved, each started at the next unmoved slot in chunk order. They
+// cannot disturb each other: each slot is the destination of exactly one
+// arc, a walk picks up a slot's arc in the same step in which it finds the
+// slot unmoved, and a slot whose pair entry is cleared but that was never a
+// destination is the start of some walk, a hole that the walk arriving
+// there fills and ends in.
+void FlowGraph::moveArcs(ArcChunk* first_arc_chunk, InArcChunk* first_in_chunk) {
+    CycleWalk walks[kWalks];
+    int active = 0;
+    ArcChunk* scan_arcs = first_arc_chunk;
+    InArcChunk* scan_pairs = first_in_chunk;
+    int32_t scan = 0;
+
+    // Picks up the arc of the next unmoved slot in scan order into w.
+    auto start = [&](CycleWalk& w) -> bool {
+        for (; scan_pairs; scan_pairs = scan_pairs->next_chunk, scan_arcs = scan_arcs->next_chunk, scan = 0) {
+            for (; scan < ARCS_PER_CHUNK; ++scan) {
+                InArcRef* pair = &scan_pairs->slots[scan];
+                uintptr_t t = *pair;
+                if (!t) continue;
+                *pair = 0;
+                w.carried = scan_arcs->slots[scan];
+                w.carried.head_delta -= static_cast<intptr_t>(t);
+                w.dest_pair = pair;
+                w.tail = reinterpret_cast<FlowNode*>(t);
+                __builtin_prefetch(w.tail, 1);
+                w.phase = 1;
+                ++scan;
+                return true;
+            }
+        }
+        return false;
+    };
+
+    while (active < kWalks && start(walks[active])) ++active;
+    while (active > 0) {
+        for (int k = 0; k < active; ++k) {
+            CycleWalk& w = walks[k];
+            if (w.phase == 1) {
+                FlowNode* tail = w.tail;
+                tail->out_range -= sizeof(FlowArc);
+                w.dest = reinterpret_cast<FlowArc*>(tail->out_range);
+                // In a chunk without a pair, the walk keeps the cleared
+                // entry it came from, so it ends at that destination.
+                if (tail->tree_link != kNoPair) {
+                    tail->tree_link -= sizeof(InArcRef);
+                    w.dest_pair = reinterpret_cast<InArcRef*>(tail->tree_link);
+                }
+                __builtin_prefetch(w.dest, 1);
+                __builtin_prefetch(w.dest_pair, 1);
+                w.phase = 0;
+                continue;
+            }
+            uintptr_t t = *w.dest_pair;
+            if (!t) {
+                *w.dest = w.carried;
+                if (!start(w)) {
+                    w = walks[--active];
+                    --k;
+                }
+                continue;
+            }
+            *w.dest_pair = 0;
+            FlowArc saved = *w.dest;
+            saved.head_delta -= static_cast<intptr_t>(t);
+            *w.dest = w.carried;
+            w.carried = saved;
+            w.tail = reinterpret_cast<FlowNode*>(t);
+            __builtin_prefetch(w.tail, 1);
+            w.phase = 1;
+        }
+    }
+}
+
 void FlowGraph::prepareArcs() {
     if (!m_in_arc_chunks) {
         // Keep the arc storage non-empty so that every chunk walk below has a chunk.
@@ -111,39 +209,7 @@ void FlowGraph::prepareArcs() {
         c->cursor = last ? reinterpret_cast<FlowArc*>(last->out_range) : c->slots;
     }
 
-    // Move every arc into its tail's run by following permutation cycles.
-    // A run is filled from its end: the tail's out_range (and its scratch
-    // pointer into the paired in-arc chunk) step down one slot per arc, so
-    // afterwards out_range is the run's start.
-    ArcChunk* ac = first_arc_chunk;
-    for (InArcChunk* ic = first_in_chunk; ic; ic = ic->next_chunk, ac = ac->next_chunk) {
-        for (int32_t i = 0; i < ARCS_PER_CHUNK; ++i) {
-            uintptr_t t = ic->slots[i];
-            if (!t) continue;
-            FlowArc* dest = &ac->slots[i];
-            InArcRef* dest_pair = &ic->slots[i];
-            FlowArc carried;
-            bool carrying = false;
-            for (;;) {
-                *dest_pair = 0;
-                FlowArc saved = *dest;
-                saved.head_delta -= static_cast<intptr_t>(t);
-                if (carrying) *dest = carried;
-                carried = saved;
-                carrying = true;
-                FlowNode* tail = reinterpret_cast<FlowNode*>(t);
-                tail->out_range -= sizeof(FlowArc);
-                dest = reinterpret_cast<FlowArc*>(tail->out_range);
-                if (tail->tree_link != kNoPair) {
-                    tail->tree_link -= sizeof(InArcRef);
-                    dest_pair = reinterpret_cast<InArcRef*>(tail->tree_link);
-                }
-                t = *dest_pair;
-                if (!t) break;
-            }
-            *dest = carried;
-        }
-    }
+    moveArcs(first_arc_chunk, first_in_chunk);
 
     // Give each chunk's last node a header slot holding its run's end.
     for (ArcChunk* c = m_arc_chunks; c; c = c->next_chunk) {
