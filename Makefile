@@ -6,7 +6,7 @@ JOBS ?= 2
 OCTAVE ?= octave-cli -q -H --no-window-system
 MEXDIR := $(abspath $(BUILD))/mex
 
-.PHONY: all deps configure build test test-native test-octave demo bench asan dist dist-check clean
+.PHONY: all deps configure build test test-native test-octave demo bench asan memcheck fuzz soak dist dist-check clean
 
 all: build
 
@@ -49,5 +49,25 @@ asan: deps
 	cmake --build $(ASAN_BUILD) -j $(JOBS)
 	ctest --test-dir $(ASAN_BUILD) --output-on-failure
 
+# The native suite under valgrind memcheck.
+memcheck: deps
+	cmake -S . -B build-memcheck -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLABRIX_OCTAVE=OFF -DLABRIX_BENCH=OFF
+	cmake --build build-memcheck -j $(JOBS)
+	bash tests/run_memcheck.sh build-memcheck
+
+# The fuzz targets (clang, ASan, UBSan) for FUZZ_SECONDS each.
+FUZZ_SECONDS ?= 60
+fuzz:
+	@LABRIX_EXTRA_PACKAGES="clang libclang-rt-14-dev" bash tools/install_deps.sh
+	cmake -S . -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLABRIX_FUZZ=ON \
+	      -DLABRIX_SANITIZE=ON -DLABRIX_OCTAVE=OFF -DLABRIX_BENCH=OFF -DLABRIX_TESTS=OFF
+	cmake --build build-fuzz -j $(JOBS)
+	bash tests/fuzz/run_fuzz.sh build-fuzz $(FUZZ_SECONDS)
+
+# Create / optimize / close cycles: SOAK_CYCLES of them.
+SOAK_CYCLES ?= 4000
+soak: build
+	$(BUILD)/soak $(SOAK_CYCLES)
+
 clean:
-	rm -rf $(BUILD) $(ASAN_BUILD)
+	rm -rf $(BUILD) $(ASAN_BUILD) build-memcheck build-fuzz

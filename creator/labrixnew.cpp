@@ -22,22 +22,9 @@
 #include "creator/creator_inputs.h"
 #include "optimizer/handle_table.h"
 #include "optimizer/lumora.h"
+#include "optimizer/module_lifetime.h"
 
 namespace {
-
-bool g_attached = false;
-
-void onModuleExit() {
-    g_attached = false;
-    HandleTable::detachModule();
-}
-
-void attachModule() {
-    if (g_attached) return;
-    g_attached = true;
-    HandleTable::attachModule();
-    mexAtExit(onModuleExit);
-}
 
 struct Options {
     const mxArray* labels = nullptr;
@@ -76,7 +63,7 @@ Options readOptions(int first, int nrhs, const mxArray* prhs[]) {
 }  // namespace
 
 extern "C" void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
-    attachModule();
+    attachThisModule();
     if (nlhs > 1) refuse("labrixnew returns one output, the handle");
 
     // Positional arguments run up to the first option name.

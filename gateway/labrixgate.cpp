@@ -16,22 +16,9 @@
 #include "gateway/gateway.h"
 #include "optimizer/handle_table.h"
 #include "optimizer/lumora.h"
+#include "optimizer/module_lifetime.h"
 
 namespace {
-
-bool g_attached = false;
-
-void onModuleExit() {
-    g_attached = false;
-    HandleTable::detachModule();
-}
-
-void attachModule() {
-    if (g_attached) return;
-    g_attached = true;
-    HandleTable::attachModule();
-    mexAtExit(onModuleExit);
-}
 
 Handler handlerFor(char mode) {
     switch (mode) {
@@ -47,7 +34,7 @@ Handler handlerFor(char mode) {
 }  // namespace
 
 extern "C" void mexFunction(int nlhs, mxArray* plhs[], int nrhs, const mxArray* prhs[]) {
-    attachModule();
+    attachThisModule();
     if (nrhs < 2) mexErrMsgIdAndTxt("Labrix", "Too few input arguments");
 
     uint32_t handle = 0;

@@ -202,21 +202,21 @@ Array makeScalar(double value) { return makeDouble({value}, {1, 1}); }
 Array makeSingle(const std::vector<float>& values, std::vector<size_t> dims) {
     std::vector<mwSize> d = dimsOrColumn(dims, values.size());
     mxArray* a = newArray(mxSINGLE_CLASS, d, false);
-    std::memcpy(a->real.data(), values.data(), values.size() * 4);
+    if (!values.empty()) std::memcpy(a->real.data(), values.data(), values.size() * 4);
     return Array(a);
 }
 
 Array makeInt32(const std::vector<int32_t>& values, std::vector<size_t> dims) {
     std::vector<mwSize> d = dimsOrColumn(dims, values.size());
     mxArray* a = newArray(mxINT32_CLASS, d, false);
-    std::memcpy(a->real.data(), values.data(), values.size() * 4);
+    if (!values.empty()) std::memcpy(a->real.data(), values.data(), values.size() * 4);
     return Array(a);
 }
 
 Array makeUint32(const std::vector<uint32_t>& values, std::vector<size_t> dims) {
     std::vector<mwSize> d = dimsOrColumn(dims, values.size());
     mxArray* a = newArray(mxUINT32_CLASS, d, false);
-    std::memcpy(a->real.data(), values.data(), values.size() * 4);
+    if (!values.empty()) std::memcpy(a->real.data(), values.data(), values.size() * 4);
     return Array(a);
 }
 

@@ -4,7 +4,7 @@
 # prints the one command to run and fails.
 set -euo pipefail
 
-packages=(cmake g++ make googletest libgtest-dev libbenchmark-dev octave liboctave-dev
+packages=(cmake g++ make googletest libgtest-dev libbenchmark-dev octave liboctave-dev valgrind
           liblemon-dev libboost-graph-dev)
 if [ "${LABRIX_EXTRA_PACKAGES:-}" != "" ]; then
   read -r -a extra <<<"$LABRIX_EXTRA_PACKAGES"
