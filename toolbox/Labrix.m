@@ -183,11 +183,16 @@ classdef Labrix < handle
     function delete(obj)
       % Runs when the object is cleared. The module may already have
       % destroyed the object (clear all): a refused close is no error here.
-      if obj.Handle ~= 0
-        h = obj.Handle;
-        obj.Handle = uint32(0);
+      % While the host shuts down the property may no longer be settable,
+      % which is no error either: the object is going away.
+      h = obj.Handle;
+      if h ~= 0
         try
           labrixgate(h, 'c');
+        catch
+        end
+        try
+          obj.Handle = uint32(0);
         catch
         end
       end

@@ -334,3 +334,19 @@
 %!   same(sprintf("case %d", k), {id, msg}, {want_id, want_msg});
 %! endfor
 %! labrixgate(h, "c");
+
+## ---- last, as it clears the helper functions of this file ----
+
+%!test
+%! ## `clear functions` destroys every object the modules hold: a Labrix
+%! ## variable that outlives it fails as a closed one, and clearing it is
+%! ## silent. (No helper functions here: they would be cleared too.)
+%! obj = Labrix(rand(3, 4, 3), 1 - eye(3));
+%! h = obj.Handle;
+%! clear functions
+%! expect_error(@() obj.labels(), "Labrix:handle", "LX handle is not valid");
+%! assert(obj.Handle, h);
+%! text = evalc("clear obj");
+%! assert(text, "");
+%! obj = Labrix(zeros(2, 3, 3), 1 - eye(2));
+%! assert(obj.labels(), zeros(3, 3, "int32"));
