@@ -131,6 +131,9 @@ struct ExpansionTerms {
 }  // namespace
 
 void Lumora::expansionMove(int32_t alpha) {
+    // The drivers check both already; the move is public, so it refuses
+    // what would make it read outside its tables or call a missing cost.
+    reportError(alpha < 0 || alpha >= m_num_labels, "Illegal Label to Expand On");
     checkCostsSet();
     MoveProfile* profile = MoveProfile::active();
     const double started = profile ? MoveProfile::now() : 0;

@@ -18,6 +18,10 @@
 // - the object owns everything it points to (tables, weights, neighbour
 //   lists and their records, label order, m_pixel_var) and its labelling when
 //   m_owns_labels; a caller's labelling is written in place, never released.
+// - between moves every m_pixel_var entry is -1: the moves use it as their
+//   per-pixel scratch and write -1 back before they return or refuse. Only
+//   a move that the engine ends with an error (out of memory) leaves its
+//   scratch behind, so the subset move resets the entries it reads first.
 // Every precondition is checked and reported through reportError; the object
 // is usable again after any refused call. All memory is PersistentHeap's.
 #ifndef LABRIX_OPTIMIZER_LUMORA_H

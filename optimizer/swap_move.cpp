@@ -117,6 +117,10 @@ struct SwapTerms {
 }  // namespace
 
 void Lumora::swapMove(int32_t alpha, int32_t beta) {
+    // As in the expansion move: cheap refusals of what would read outside
+    // the tables or call a missing cost, before anything changes.
+    reportError(alpha < 0 || alpha >= m_num_labels || beta < 0 || beta >= m_num_labels,
+                "Illegal Label to Expand On");
     checkCostsSet();
     MoveProfile* profile = MoveProfile::active();
     const double started = profile ? MoveProfile::now() : 0;
