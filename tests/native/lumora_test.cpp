@@ -193,7 +193,9 @@ TEST_F(LumoraTest, SettersAttachACostOnceAndRefuseTheRest) {
         SCOPED_TRACE(c.name);
         Lumora* o = nullptr;
         ASSERT_TRUE(capture([&] { o = c.grid ? new Lumora(2, 2, 2, c.deferred, c.deferred) : new Lumora(4, 2, c.deferred, c.deferred); }).ok);
-        if (c.first) ASSERT_TRUE(capture([&] { c.first(*o); }).ok);
+        if (c.first) {
+            ASSERT_TRUE(capture([&] { c.first(*o); }).ok);
+        }
         const CostKind data = o->dataKind(), smoothKind = o->smoothKind();
         const size_t bytes = o->ownedBytes();
         CallResult r = capture([&] { c.second(*o); });
