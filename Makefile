@@ -6,7 +6,7 @@ JOBS ?= 2
 OCTAVE ?= octave-cli -q -H --no-window-system
 MEXDIR := $(abspath $(BUILD))/mex
 
-.PHONY: all deps configure build test test-native test-octave demo bench asan memcheck fuzz soak clean
+.PHONY: all deps configure build test test-native test-octave demo bench asan memcheck fuzz soak dist dist-check clean
 
 all: build
 
@@ -29,10 +29,19 @@ test-octave:
 	cd tests/octave && $(OCTAVE) --eval "exit(run_tests('$(MEXDIR)'))"
 
 demo: build
-	$(OCTAVE) --eval "addpath('$(MEXDIR)'); labrix_demo"
+	$(OCTAVE) --eval "addpath('$(MEXDIR)'); labrix_demo;"
 
 bench: build
 	bash bench/run_all.sh $(BUILD)
+
+# The Octave package labrix-VERSION.tar.gz (compiled by pkg install on the
+# user's machine), and a check that installs it into a temporary prefix and
+# runs a smoke test through it.
+dist:
+	bash tools/make_dist.sh
+
+dist-check: deps dist
+	bash tools/check_dist.sh
 
 asan: deps
 	cmake -S . -B $(ASAN_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DLABRIX_SANITIZE=ON \

@@ -15,3 +15,11 @@ foreach(t labrixgate_matlab labrixnew_matlab colshift_matlab)
   set_target_properties(${t} PROPERTIES LIBRARY_OUTPUT_DIRECTORY ${LABRIX_MEX_DIR}
     BUILD_RPATH "\$ORIGIN" INSTALL_RPATH "\$ORIGIN")
 endforeach()
+
+# The toolbox's help, class and demo files beside the modules, as in the
+# Octave build: a help-only .m file in another folder would shadow its module.
+add_custom_target(labrix_toolbox_matlab ALL
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${LABRIX_MEX_DIR}
+  COMMAND ${CMAKE_COMMAND} -DSRC=${PROJECT_SOURCE_DIR}/toolbox -DDST=${LABRIX_MEX_DIR}
+          -P ${PROJECT_SOURCE_DIR}/cmake/CopyToolbox.cmake
+  COMMENT "Copying the toolbox files into ${LABRIX_MEX_DIR}")
