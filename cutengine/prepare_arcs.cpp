@@ -40,7 +40,7 @@ struct CycleWalk {
     int phase;  // 0: dest and dest_pair prefetched; 1: tail prefetched
 };
 
-const int kWalks = 16;
+const int kWalks = 2048;
 
 }  // namespace
 
@@ -48,17 +48,21 @@ const int kWalks = 16;
 // permutation cycles. A run is filled from its end: the tail's out_range
 // (and its scratch pointer into the paired in-arc chunk) step down one slot
 // per arc, so afterwards out_range is the run's start. The displacement
-// between append order and run order is close to a shift, so one cycle
-// strides through the whole arc storage and each step is a cache and TLB
-// miss behind the previous one. Up to kWalks walks therefore run
-// interleaved, each started at the next unmoved slot in chunk order. They
+// between append order and run order is close to a shift by a few chunks,
+// so one cycle strides through the whole arc storage and each step is a
+// cache and TLB miss behind the previous one (2.6 s for the 8 million arcs
+// of a 2000x2000 grid). Up to kWalks walks therefore run interleaved, each
+// started at the next unmoved slot in chunk order: walks started side by
+// side stride side by side, so together they sweep the storage almost
+// sequentially (0.11 s for the same grid with 2048 walks). They
 // cannot disturb each other: each slot is the destination of exactly one
 // arc, a walk picks up a slot's arc in the same step in which it finds the
 // slot unmoved, and a slot whose pair entry is cleared but that was never a
 // destination is the start of some walk, a hole that the walk arriving
 // there fills and ends in.
 void FlowGraph::moveArcs(ArcChunk* first_arc_chunk, InArcChunk* first_in_chunk) {
-    CycleWalk walks[kWalks];
+    void* raw;
+    CycleWalk* walks = static_cast<CycleWalk*>(allocateAligned(sizeof(CycleWalk) * kWalks, &raw));
     int active = 0;
     ArcChunk* scan_arcs = first_arc_chunk;
     InArcChunk* scan_pairs = first_in_chunk;
@@ -123,6 +127,7 @@ void FlowGraph::moveArcs(ArcChunk* first_arc_chunk, InArcChunk* first_in_chunk) 
             w.phase = 1;
         }
     }
+    PersistentHeap::releaseCallScoped(raw);
 }
 
 void FlowGraph::prepareArcs() {
