@@ -228,3 +228,42 @@ TEST(Maxflow, RandomGridsMatchReference) {
 }
 
 }  // namespace
+
+namespace {
+
+// Grids large enough for dozens of chunks, long permutation cycles in the
+// arc moves and deep trees; too large for the reference, so the certificate
+// alone proves each result.
+TEST(Maxflow, LargeGridsCarryCertificates) {
+    struct Case {
+        const char* name;
+        int w, h, d;
+        int max_terminal, max_arc;
+    };
+    const std::vector<Case> cases = {
+        {"2-D 150x150, weak smoothing", 150, 150, 1, 30, 5},
+        {"2-D 150x150, strong smoothing", 150, 150, 1, 10, 40},
+        {"3-D 24x24x24", 24, 24, 24, 20, 8},
+    };
+    std::mt19937 rng(4242);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FlowProblem p;
+        const int n = c.w * c.h * c.d;
+        for (int i = 0; i < n; ++i) p.addNode();
+        std::uniform_int_distribution<int> term(0, c.max_terminal);
+        std::uniform_int_distribution<int> cap(0, c.max_arc);
+        for (int i = 0; i < n; ++i) p.addTerminal(i, term(rng), term(rng));
+        const int stride[3] = {1, c.w, c.w * c.h};
+        for (int z = 0, i = 0; z < c.d; ++z)
+            for (int y = 0; y < c.h; ++y)
+                for (int x = 0; x < c.w; ++x, ++i) {
+                    const bool has[3] = {x + 1 < c.w, y + 1 < c.h, z + 1 < c.d};
+                    for (int k = 0; k < 3; ++k)
+                        if (has[k]) p.addEdge(i, i + stride[k], cap(rng), cap(rng));
+                }
+        solveChecked(p);
+    }
+}
+
+}  // namespace
