@@ -267,3 +267,41 @@ TEST(Maxflow, LargeGridsCarryCertificates) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(Maxflow, AdoptionPrefersTheFirstOfEqualDepthCandidates) {
+    // Roots p, q, r (source) and t (sink). x joins under p, is moved under q
+    // and then under r by their growth (each shallower), and loses r when
+    // the first path saturates r -> x. Its candidates are q (through its
+    // out-arc x -> q) and p (through its in-arc p -> x), both at depth 1:
+    // the out-run comes first, so q becomes the parent, and the second path
+    // runs through q. Had p been taken, the second path would run through p
+    // and x would end under p.
+    testhost::CallResult r = testhost::capture([] {
+        FlowGraph g(mexErrMsgTxt);
+        FlowNode* p = g.addNode();
+        FlowNode* q = g.addNode();
+        FlowNode* rr = g.addNode();
+        FlowNode* x = g.addNode();
+        FlowNode* t = g.addNode();
+        g.addTerminalWeights(p, 20, 0);
+        g.addTerminalWeights(q, 20, 0);
+        g.addTerminalWeights(rr, 10, 0);
+        g.addTerminalWeights(t, 0, 20);
+        g.addEdge(p, x, 20, 0);
+        g.addEdge(x, q, 0, 20);
+        g.addEdge(rr, x, 1, 0);
+        g.addEdge(x, t, 10, 0);
+        EXPECT_EQ(g.maxflow(), 10);
+        FlowArc* to_q = nullptr;
+        for (FlowArc* a : outArcs(x))
+            if (FlowGraph::headOf(x, a) == q) to_q = a;
+        ASSERT_NE(to_q, nullptr);
+        EXPECT_EQ(x->tree_link, reinterpret_cast<uintptr_t>(to_q));
+        EXPECT_EQ(to_q->cap_backward, 20 - 9);
+    });
+    EXPECT_TRUE(r.ok) << r.message;
+}
+
+}  // namespace
