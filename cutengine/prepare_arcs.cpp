@@ -25,10 +25,6 @@ const uintptr_t kNoPair = 1;
 inline FlowNode* lastNodeOf(const FlowArc* spare) { return reinterpret_cast<FlowNode*>(spare->head_delta); }
 inline FlowNode* lastNodeOf(const InArcRef* spare) { return reinterpret_cast<FlowNode*>(*spare); }
 
-}  // namespace
-
-namespace {
-
 // One cycle walk in progress: the arc it carries and the slot it goes to.
 // Between its two phases a walk waits for the memory it will touch next,
 // so that several walks keep several cache misses in flight.
@@ -54,8 +50,12 @@ const int kWalks = 2048;
 // of a 2000x2000 grid). Up to kWalks walks therefore run interleaved, each
 // started at the next unmoved slot in chunk order: walks started side by
 // side stride side by side, so together they sweep the storage almost
-// sequentially (0.11 s for the same grid with 2048 walks). They
-// cannot disturb each other: each slot is the destination of exactly one
+// sequentially (0.11 s for the same grid with 2048 walks; the walk states
+// take one call-scoped block of 96 KB). The order of the arcs inside a run
+// is the order in which the walks reach them, so it is not the order one
+// walk at a time would give: growth and adoption may meet the arcs of a
+// node in another order, which changes which path or parent is found first
+// but not the flow value or the cut. The walks cannot disturb each other: each slot is the destination of exactly one
 // arc, a walk picks up a slot's arc in the same step in which it finds the
 // slot unmoved, and a slot whose pair entry is cleared but that was never a
 // destination is the start of some walk, a hole that the walk arriving
