@@ -55,11 +55,11 @@ const int kWalks = 2048;
 // is the order in which the walks reach them, so it is not the order one
 // walk at a time would give: growth and adoption may meet the arcs of a
 // node in another order, which changes which path or parent is found first
-// but not the flow value or the cut. The walks cannot disturb each other: each slot is the destination of exactly one
-// arc, a walk picks up a slot's arc in the same step in which it finds the
-// slot unmoved, and a slot whose pair entry is cleared but that was never a
-// destination is the start of some walk, a hole that the walk arriving
-// there fills and ends in.
+// but not the flow value or the cut. The walks cannot disturb each other:
+// each slot is the destination of exactly one arc, a walk picks up a slot's
+// arc in the same step in which it finds the slot unmoved, and a slot whose
+// pair entry is cleared but that was never a destination is the start of
+// some walk, a hole that the walk arriving there fills and ends in.
 void FlowGraph::moveArcs(ArcChunk* first_arc_chunk, InArcChunk* first_in_chunk) {
     void* raw;
     CycleWalk* walks = static_cast<CycleWalk*>(allocateAligned(sizeof(CycleWalk) * kWalks, &raw));
