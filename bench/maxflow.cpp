@@ -466,10 +466,13 @@ void printOursHeader() {
                 "copy ms", "build cu", "solve cu", "B/node", "B/arc", "flow (= cut)");
 }
 
+// cut < 0: several graphs, each checked on its own.
 void printOurs(const std::string& name, int64_t nodes, int64_t arcs, const OurRun& r, double copy, int64_t cut) {
-    std::printf("%-28s %9lld %9lld %9.1f %9.1f %9.2f %8.1f %8.1f %7.1f %7.1f %16lld\n", name.c_str(), (long long)nodes,
+    char flow[32] = "each move";
+    if (cut >= 0) std::snprintf(flow, sizeof flow, "%lld", (long long)cut);
+    std::printf("%-28s %9lld %9lld %9.1f %9.1f %9.2f %8.1f %8.1f %7.1f %7.1f %16s\n", name.c_str(), (long long)nodes,
                 (long long)arcs, r.build * 1e3, r.solve * 1e3, copy * 1e3, r.build / copy, r.solve / copy,
-                double(r.node_bytes) / nodes, arcs ? double(r.arc_bytes) / arcs : 0.0, (long long)cut);
+                double(r.node_bytes) / nodes, arcs ? double(r.arc_bytes) / arcs : 0.0, flow);
 }
 
 void checkOurs(const std::string& name, const OurRun& r) {
@@ -609,7 +612,7 @@ void benchExpansionPass(const char* name, int w, int h, int labels, uint32_t see
     avg.arc_bytes /= labels;
     if (!print) return;
     std::string label = std::string(name) + " (avg/move)";
-    printOurs(label, nodes_total / labels, arcs_total / labels, avg, copy_total / labels, 0);
+    printOurs(label, nodes_total / labels, arcs_total / labels, avg, copy_total / labels, -1);
     std::fflush(stdout);
 }
 
