@@ -14,8 +14,12 @@
 // capacity, summed exactly in 64-bit integers from the generated
 // capacities, must equal the solver's flow value (up to float rounding of
 // the running sum) and, where peers run, their integer flow value exactly.
-// Peers (LEMON Preflow, Boost Graph push_relabel_max_flow) run on reduced
-// sizes, on the very graphs our solver is timed on again.
+// Peers (LEMON Preflow, Boost Graph push_relabel_max_flow) run where they
+// finish within about 30 s, on the very graphs our solver is timed on again.
+// Times are the best of a few fresh builds and solves; the first build of a
+// run also pays the page faults of fresh memory, later ones reuse it.
+//
+// Usage: bench_maxflow [--quick] [--only WORD | --only peers seg4|rand1m]
 #include <algorithm>
 #include <chrono>
 #include <cmath>
@@ -47,7 +51,7 @@ double now() {
 
 // A graph as plain arrays: terminal capacities per node (nonnegative), arc
 // pairs u -> v with forward and backward capacities.
-struct Spec {
+struct PlainGraph {
     std::string name;
     int32_t n = 0;
     std::vector<int32_t> src, snk;
@@ -105,9 +109,9 @@ std::vector<float> noisyImage(int w, int h, int d, uint32_t seed) {
 
 // Data term: squared distance to the two class means; smoothness: lambda *
 // exp(-dI^2 / (2 beta)), beta the mean squared neighbour difference.
-Spec segmentationGrid(const char* name, int w, int h, int d, uint32_t seed, float lambda) {
+PlainGraph segmentationGrid(const char* name, int w, int h, int d, uint32_t seed, float lambda) {
     std::vector<float> img = noisyImage(w, h, d, seed);
-    Spec s;
+    PlainGraph s;
     s.name = name;
     const int32_t n = w * h * d;
     const int dims = d > 1 ? 3 : 2;
@@ -145,9 +149,9 @@ Spec segmentationGrid(const char* name, int w, int h, int d, uint32_t seed, floa
     return s;
 }
 
-Spec sparseRandom(const char* name, int32_t n, int32_t m, uint32_t seed) {
+PlainGraph sparseRandom(const char* name, int32_t n, int32_t m, uint32_t seed) {
     std::mt19937 rng(seed);
-    Spec s;
+    PlainGraph s;
     s.name = name;
     s.reserve(n, m);
     std::uniform_int_distribution<int32_t> node(0, n - 1);
@@ -245,10 +249,10 @@ void expansionTerms(const Stereo& st, int32_t alpha, Sink& sink, std::vector<typ
     }
 }
 
-// Records the graph that BinaryEnergy would build, as a Spec.
-struct SpecSink {
+// Records the graph that BinaryEnergy would build, as a PlainGraph.
+struct GraphRecorder {
     typedef int32_t Var;
-    Spec spec;
+    PlainGraph graph;
     std::vector<int64_t> s, t;
     Var addVariable() {
         s.push_back(0);
@@ -266,27 +270,27 @@ struct SpecSink {
         if (bb < 0) {
             t[x] += bb;
             t[y] -= bb;
-            spec.edge(x, y, 0, static_cast<int32_t>(bb + cc));
+            graph.edge(x, y, 0, static_cast<int32_t>(bb + cc));
         } else if (cc < 0) {
             t[x] -= cc;
             t[y] += cc;
-            spec.edge(x, y, static_cast<int32_t>(bb + cc), 0);
+            graph.edge(x, y, static_cast<int32_t>(bb + cc), 0);
         } else {
-            spec.edge(x, y, static_cast<int32_t>(bb), static_cast<int32_t>(cc));
+            graph.edge(x, y, static_cast<int32_t>(bb), static_cast<int32_t>(cc));
         }
     }
-    Spec finish(const std::string& name) {
-        spec.name = name;
-        spec.n = static_cast<int32_t>(s.size());
-        spec.src.resize(spec.n);
-        spec.snk.resize(spec.n);
-        for (int32_t i = 0; i < spec.n; ++i) {
+    PlainGraph finish(const std::string& name) {
+        graph.name = name;
+        graph.n = static_cast<int32_t>(s.size());
+        graph.src.resize(graph.n);
+        graph.snk.resize(graph.n);
+        for (int32_t i = 0; i < graph.n; ++i) {
             int64_t m = std::min(s[i], t[i]);
-            spec.constant += m;
-            spec.src[i] = static_cast<int32_t>(s[i] - m);
-            spec.snk[i] = static_cast<int32_t>(t[i] - m);
+            graph.constant += m;
+            graph.src[i] = static_cast<int32_t>(s[i] - m);
+            graph.snk[i] = static_cast<int32_t>(t[i] - m);
         }
-        return spec;
+        return graph;
     }
 };
 
@@ -320,7 +324,7 @@ size_t chunkBytes(const Chunk* c) {
     return b;
 }
 
-int64_t cutCost(const Spec& s, const std::vector<char>& source_side) {
+int64_t cutCost(const PlainGraph& s, const std::vector<char>& source_side) {
     int64_t c = s.constant;
     for (int32_t i = 0; i < s.n; ++i) c += source_side[i] ? s.snk[i] : s.src[i];
     for (size_t e = 0; e < s.m(); ++e) {
@@ -330,7 +334,7 @@ int64_t cutCost(const Spec& s, const std::vector<char>& source_side) {
     return c;
 }
 
-OurRun runOurs(const Spec& s) {
+OurRun runOurs(const PlainGraph& s) {
     OurRun r;
     std::vector<FlowNode*> nodes(s.n);
     double t0 = now();
@@ -355,7 +359,7 @@ OurRun runOurs(const Spec& s) {
 }
 
 // Best of `repeats` fresh builds and solves.
-OurRun bestOfOurs(const Spec& s, int repeats) {
+OurRun bestOfOurs(const PlainGraph& s, int repeats) {
     OurRun best;
     for (int i = 0; i < repeats; ++i) {
         OurRun r = runOurs(s);
@@ -384,7 +388,7 @@ struct PeerRun {
 };
 
 #ifdef LABRIX_HAVE_LEMON
-PeerRun runLemon(const Spec& s) {
+PeerRun runLemon(const PlainGraph& s) {
     typedef lemon::SmartDigraph G;
     PeerRun r;
     r.ran = true;
@@ -416,7 +420,7 @@ PeerRun runLemon(const Spec& s) {
 #endif
 
 #ifdef LABRIX_HAVE_BOOST_GRAPH
-PeerRun runBoost(const Spec& s) {
+PeerRun runBoost(const PlainGraph& s) {
     using namespace boost;
     typedef adjacency_list_traits<vecS, vecS, directedS> Traits;
     typedef adjacency_list<vecS, vecS, directedS, no_property,
@@ -462,10 +466,13 @@ void printOursHeader() {
                 "copy ms", "build cu", "solve cu", "B/node", "B/arc", "flow (= cut)");
 }
 
+// cut < 0: several graphs, each checked on its own.
 void printOurs(const std::string& name, int64_t nodes, int64_t arcs, const OurRun& r, double copy, int64_t cut) {
-    std::printf("%-28s %9lld %9lld %9.1f %9.1f %9.2f %8.1f %8.1f %7.1f %7.1f %16lld\n", name.c_str(), (long long)nodes,
+    char flow[32] = "each move";
+    if (cut >= 0) std::snprintf(flow, sizeof flow, "%lld", (long long)cut);
+    std::printf("%-28s %9lld %9lld %9.1f %9.1f %9.2f %8.1f %8.1f %7.1f %7.1f %16s\n", name.c_str(), (long long)nodes,
                 (long long)arcs, r.build * 1e3, r.solve * 1e3, copy * 1e3, r.build / copy, r.solve / copy,
-                double(r.node_bytes) / nodes, arcs ? double(r.arc_bytes) / arcs : 0.0, (long long)cut);
+                double(r.node_bytes) / nodes, arcs ? double(r.arc_bytes) / arcs : 0.0, flow);
 }
 
 void checkOurs(const std::string& name, const OurRun& r) {
@@ -475,7 +482,7 @@ void checkOurs(const std::string& name, const OurRun& r) {
     }
 }
 
-void benchFamily(const Spec& s, int repeats) {
+void benchFamily(const PlainGraph& s, int repeats) {
     OurRun r = bestOfOurs(s, repeats);
     double copy = copyUnitSeconds(s.n);
     checkOurs(s.name, r);
@@ -492,7 +499,7 @@ struct PeerLine {
 };
 std::vector<PeerLine> g_peer_lines;
 
-void benchPeers(const Spec& s, bool with_lemon = true, bool with_boost = true) {
+void benchPeers(const PlainGraph& s, bool with_lemon = true, bool with_boost = true) {
     PeerLine line{s.name, s.n, s.m(), bestOfOurs(s, 3), {}, {}};
     checkOurs(s.name, line.ours);
 #ifdef LABRIX_HAVE_LEMON
@@ -534,18 +541,19 @@ void printPeers() {
 
 // One pass of expansion moves over every label, each built through
 // BinaryEnergy and applied; reports the sum over the moves.
-void benchExpansionPass(const char* name, int w, int h, int labels, uint32_t seed, int peer_alpha, Spec* peer_spec) {
+void benchExpansionPass(const char* name, int w, int h, int labels, uint32_t seed, int peer_alpha, PlainGraph* peer_graph,
+                        bool print = true) {
     Stereo st = makeStereo(w, h, labels, seed);
     std::vector<BinaryEnergy::Var> var(static_cast<size_t>(w) * h);
     OurRun total;
     double copy_total = 0;
     int64_t nodes_total = 0, arcs_total = 0;
     for (int alpha = 0; alpha < labels; ++alpha) {
-        if (peer_spec && alpha == peer_alpha) {
-            SpecSink sink;
-            std::vector<SpecSink::Var> svar(static_cast<size_t>(w) * h);
+        if (peer_graph && alpha == peer_alpha) {
+            GraphRecorder sink;
+            std::vector<GraphRecorder::Var> svar(static_cast<size_t>(w) * h);
             expansionTerms(st, alpha, sink, svar);
-            *peer_spec = sink.finish(std::string(name) + " move " + std::to_string(alpha));
+            *peer_graph = sink.finish(std::string(name) + " move " + std::to_string(alpha));
         }
         double t0 = now();
         BinaryEnergy* e = new BinaryEnergy(nullptr);
@@ -602,8 +610,9 @@ void benchExpansionPass(const char* name, int w, int h, int labels, uint32_t see
     avg.solve /= labels;
     avg.node_bytes /= labels;
     avg.arc_bytes /= labels;
+    if (!print) return;
     std::string label = std::string(name) + " (avg/move)";
-    printOurs(label, nodes_total / labels, arcs_total / labels, avg, copy_total / labels, 0);
+    printOurs(label, nodes_total / labels, arcs_total / labels, avg, copy_total / labels, -1);
     std::fflush(stdout);
 }
 
@@ -629,7 +638,7 @@ int main(int argc, char** argv) {
     if (wanted("segmentation 1000x1000")) benchFamily(segmentationGrid("segmentation 1000x1000", 1000, 1000, 1, 11, 30), repeats);
     if (!quick && wanted("segmentation 2000x2000"))
         benchFamily(segmentationGrid("segmentation 2000x2000", 2000, 2000, 1, 12, 30), repeats);
-    Spec expansion_move;
+    PlainGraph expansion_move;
     if (wanted("expansion 640x480"))
         benchExpansionPass("expansion 640x480 L16", 640, 480, 16, 21, 8, only ? nullptr : &expansion_move);
     if (wanted("3-D grid 128")) benchFamily(segmentationGrid("3-D grid 128x128x128", 128, 128, 128, 13, 20), quick ? 1 : 2);
@@ -652,8 +661,8 @@ int main(int argc, char** argv) {
     benchPeers(segmentationGrid("segmentation 200x200", 200, 200, 1, 32, 30));
     benchPeers(expansion_move);
     {
-        Spec s;
-        benchExpansionPass("expansion 240x180 L16", 240, 180, 16, 33, 8, &s);
+        PlainGraph s;
+        benchExpansionPass("expansion 240x180 L16", 240, 180, 16, 33, 8, &s, false);
         benchPeers(s);
     }
     benchPeers(segmentationGrid("3-D grid 128x128x128", 128, 128, 128, 13, 20), false, true);

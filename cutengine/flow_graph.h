@@ -17,9 +17,12 @@
 // paid on either side of the cut, min(source, sink), is folded into m_flow at
 // once, so m_flow always equals the folded constant plus the flow pushed.
 //
-// Invariants: chunks sit at addresses aligned for their records, so bit 0 of
-// every arc and in-arc address is free for the tags LINK_AT_HEAD and
-// RANGE_HEADED; every chunk keeps the allocator's address for release.
+// Invariants: chunks sit at addresses aligned for their records (8 bytes,
+// whatever the allocator returns), so bit 0 of every arc and in-arc address
+// is free for the tags LINK_AT_HEAD and RANGE_HEADED, and no field is ever
+// read misaligned; every chunk keeps the allocator's address for release.
+// All memory is call-scoped PersistentHeap memory: a graph lives inside one
+// host call, and the host frees what a failed call leaves behind.
 // Every failure goes through the error callback, then exit(1) if it returns;
 // nothing here throws or returns an error code.
 //
@@ -105,6 +108,9 @@ public:
 
     explicit FlowGraph(FlowErrorFn error_fn);
     ~FlowGraph();
+    // The graph owns its chunks; a copy would release them twice.
+    FlowGraph(const FlowGraph&) = delete;
+    FlowGraph& operator=(const FlowGraph&) = delete;
 
     // The allocator may hand out addresses of any alignment (the test host
     // hands out odd ones); the object is placed at an aligned address.

@@ -228,3 +228,80 @@ TEST(Maxflow, RandomGridsMatchReference) {
 }
 
 }  // namespace
+
+namespace {
+
+// Grids large enough for dozens of chunks, long permutation cycles in the
+// arc moves and deep trees; too large for the reference, so the certificate
+// alone proves each result.
+TEST(Maxflow, LargeGridsCarryCertificates) {
+    struct Case {
+        const char* name;
+        int w, h, d;
+        int max_terminal, max_arc;
+    };
+    const std::vector<Case> cases = {
+        {"2-D 150x150, weak smoothing", 150, 150, 1, 30, 5},
+        {"2-D 150x150, strong smoothing", 150, 150, 1, 10, 40},
+        {"3-D 24x24x24", 24, 24, 24, 20, 8},
+    };
+    std::mt19937 rng(4242);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        FlowProblem p;
+        const int n = c.w * c.h * c.d;
+        for (int i = 0; i < n; ++i) p.addNode();
+        std::uniform_int_distribution<int> term(0, c.max_terminal);
+        std::uniform_int_distribution<int> cap(0, c.max_arc);
+        for (int i = 0; i < n; ++i) p.addTerminal(i, term(rng), term(rng));
+        const int stride[3] = {1, c.w, c.w * c.h};
+        for (int z = 0, i = 0; z < c.d; ++z)
+            for (int y = 0; y < c.h; ++y)
+                for (int x = 0; x < c.w; ++x, ++i) {
+                    const bool has[3] = {x + 1 < c.w, y + 1 < c.h, z + 1 < c.d};
+                    for (int k = 0; k < 3; ++k)
+                        if (has[k]) p.addEdge(i, i + stride[k], cap(rng), cap(rng));
+                }
+        solveChecked(p);
+    }
+}
+
+}  // namespace
+
+namespace {
+
+TEST(Maxflow, AdoptionPrefersTheFirstOfEqualDepthCandidates) {
+    // Roots p, q, r (source) and t (sink). x joins under p, is moved under q
+    // and then under r by their growth (each shallower), and loses r when
+    // the first path saturates r -> x. Its candidates are q (through its
+    // out-arc x -> q) and p (through its in-arc p -> x), both at depth 1:
+    // the out-run comes first, so q becomes the parent, and the second path
+    // runs through q. Had p been taken, the second path would run through p
+    // and x would end under p.
+    testhost::CallResult r = testhost::capture([] {
+        FlowGraph g(mexErrMsgTxt);
+        FlowNode* p = g.addNode();
+        FlowNode* q = g.addNode();
+        FlowNode* rr = g.addNode();
+        FlowNode* x = g.addNode();
+        FlowNode* t = g.addNode();
+        g.addTerminalWeights(p, 20, 0);
+        g.addTerminalWeights(q, 20, 0);
+        g.addTerminalWeights(rr, 10, 0);
+        g.addTerminalWeights(t, 0, 20);
+        g.addEdge(p, x, 20, 0);
+        g.addEdge(x, q, 0, 20);
+        g.addEdge(rr, x, 1, 0);
+        g.addEdge(x, t, 10, 0);
+        EXPECT_EQ(g.maxflow(), 10);
+        FlowArc* to_q = nullptr;
+        for (FlowArc* a : outArcs(x))
+            if (FlowGraph::headOf(x, a) == q) to_q = a;
+        ASSERT_NE(to_q, nullptr);
+        EXPECT_EQ(x->tree_link, reinterpret_cast<uintptr_t>(to_q));
+        EXPECT_EQ(to_q->cap_backward, 20 - 9);
+    });
+    EXPECT_TRUE(r.ok) << r.message;
+}
+
+}  // namespace
