@@ -43,16 +43,22 @@ void Lumora::resetPixelVar() {
     for (int32_t p = 0; p < m_num_pixels; ++p) m_pixel_var[p] = -1;
 }
 
-EnergyValue Lumora::expansion(int32_t maxIterations) {
+// The stopping rule both drivers share: the first pass always runs when the
+// limit allows one (so a problem that starts at a negative energy is still
+// optimized), then passes go on while the last one lowered the total energy
+// strictly; a NaN energy ends the loop, since no comparison with it holds.
+EnergyValue Lumora::runPasses(int32_t maxIterations, EnergyValue (Lumora::*pass)()) {
     EnergyValue current = totalEnergy();
     EnergyValue previous = current;
-    for (int32_t pass = 1; pass <= maxIterations; ++pass) {
-        if (pass > 1 && !(previous > current)) break;
+    for (int32_t done = 0; done < maxIterations; ++done) {
+        if (done > 0 && !(previous > current)) break;
         previous = current;
-        current = expansionPass();
+        current = (this->*pass)();
     }
     return current;
 }
+
+EnergyValue Lumora::expansion(int32_t maxIterations) { return runPasses(maxIterations, &Lumora::expansionPass); }
 
 EnergyValue Lumora::expansionPass() {
     checkCostsSet();

@@ -151,6 +151,7 @@ private:
     NeighbourRecord* newRecord(int32_t pixel, EnergyValue weight);
     // Refuses an unset data or smoothness cost with the pass messages.
     void checkCostsSet();
+    EnergyValue runPasses(int32_t maxIterations, EnergyValue (Lumora::*pass)());
     // The moves' read-only view of the costs and the labelling.
     void fillMoveCosts(MoveCosts& costs);
     // Every m_pixel_var entry back to -1 (the state between moves).

@@ -8,16 +8,7 @@
 // then passes go on while the last one lowered the energy strictly.
 #include "optimizer/lumora.h"
 
-EnergyValue Lumora::swap(int32_t maxIterations) {
-    EnergyValue current = totalEnergy();
-    EnergyValue previous = current;
-    for (int32_t pass = 1; pass <= maxIterations; ++pass) {
-        if (pass > 1 && !(previous > current)) break;
-        previous = current;
-        current = swapPass();
-    }
-    return current;
-}
+EnergyValue Lumora::swap(int32_t maxIterations) { return runPasses(maxIterations, &Lumora::swapPass); }
 
 EnergyValue Lumora::swapPass() {
     checkCostsSet();
