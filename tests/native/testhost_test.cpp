@@ -76,6 +76,11 @@ TEST(TestHost, ArraysKeepClassShapeAndValues) {
     EXPECT_EQ(mxGetClassID(a.get()), mxINT16_CLASS);
     EXPECT_EQ(testhost::dimsOf(a.get()), (std::vector<size_t>{1, 3}));
     EXPECT_EQ(testhost::valuesOf(a.get()), (std::vector<double>{1, -300, 32767}));
+    // Empty arrays of every maker hold no data (the fuzz target found a copy
+    // from a null source here).
+    EXPECT_EQ(mxGetNumberOfElements(testhost::makeUint32({}, {0, 0}).get()), 0u);
+    EXPECT_EQ(mxGetNumberOfElements(testhost::makeInt32({}, {1, 0}).get()), 0u);
+    EXPECT_EQ(mxGetNumberOfElements(testhost::makeSingle({}, {0, 3}).get()), 0u);
     testhost::Array s = testhost::makeSparse(3, 3, {{0, 1, 2.0}, {2, 0, 5.0}});
     EXPECT_TRUE(mxIsSparse(s.get()));
     EXPECT_EQ(mxGetJc(s.get())[3], 2u);
