@@ -185,6 +185,8 @@ private:
     void makeOrphanFront(FlowNode* n);
     void makeOrphanBack(FlowNode* n);
     void processOrphans();
+    template <bool kSinkTree>
+    void adoptOrphan(FlowNode* i);
     void adoptSourceOrphan(FlowNode* i);
     void adoptSinkOrphan(FlowNode* i);
 

@@ -385,16 +385,27 @@ inline int32_t candidateDepth(FlowNode* j, int32_t step) {
 
 }  // namespace
 
-void FlowGraph::adoptSourceOrphan(FlowNode* i) {
+// Adoption of an orphan of either tree. The two trees differ only in the
+// direction of the residual capacity that matters: a source-tree parent j
+// must reach i (j -> i), a sink-tree parent must be reached from i (i -> j).
+// Seen from i, that is cap_backward of an out-arc and cap_forward of an
+// in-arc in the source tree, and the reverse in the sink tree; the tree is a
+// template argument, so each instance has the plain field reads.
+template <bool kSinkTree>
+void FlowGraph::adoptOrphan(FlowNode* i) {
+    auto outCapacity = [](const FlowArc* a) { return kSinkTree ? a->cap_forward : a->cap_backward; };
+    auto inCapacity = [](const FlowArc* a) { return kSinkTree ? a->cap_backward : a->cap_forward; };
+    auto inThisTree = [](const FlowNode* j) { return j->tree_link != LINK_NONE && (j->in_sink_tree != 0) == kSinkTree; };
+
     uintptr_t best = LINK_NONE;
     int32_t best_depth = DEPTH_INFINITE;
     const int32_t step = m_step;
     uintptr_t out_end = outEnd(i);
     uintptr_t in_end = inEnd(i);
     for (FlowArc* a = outBegin(i); reinterpret_cast<uintptr_t>(a) < out_end; ++a) {
-        if (a->cap_backward == 0) continue;
+        if (outCapacity(a) == 0) continue;
         FlowNode* j = headOf(i, a);
-        if (j->tree_link == LINK_NONE || j->in_sink_tree) continue;
+        if (!inThisTree(j)) continue;
         int32_t d = candidateDepth(j, step);
         if (d < best_depth) {
             best = reinterpret_cast<uintptr_t>(a);
@@ -403,9 +414,9 @@ void FlowGraph::adoptSourceOrphan(FlowNode* i) {
     }
     for (InArcRef* r = inBegin(i); reinterpret_cast<uintptr_t>(r) < in_end; ++r) {
         FlowArc* a = inArc(r);
-        if (a->cap_forward == 0) continue;
+        if (inCapacity(a) == 0) continue;
         FlowNode* j = tailOf(i, a);
-        if (j->tree_link == LINK_NONE || j->in_sink_tree) continue;
+        if (!inThisTree(j)) continue;
         int32_t d = candidateDepth(j, step);
         if (d < best_depth) {
             best = reinterpret_cast<uintptr_t>(a) | LINK_AT_HEAD;
@@ -419,74 +430,26 @@ void FlowGraph::adoptSourceOrphan(FlowNode* i) {
         return;
     }
 
-    // Freed: neighbours that can reach i may grow into it again, and its
-    // children lose their parent.
+    // Freed: neighbours of its former tree that could link to i again may
+    // grow into it, and its children lose their parent.
     i->stamp = 0;
     for (FlowArc* a = outBegin(i); reinterpret_cast<uintptr_t>(a) < out_end; ++a) {
         FlowNode* j = headOf(i, a);
-        uintptr_t link = j->tree_link;
-        if (link == LINK_NONE || j->in_sink_tree) continue;
-        if (a->cap_backward != 0) markActive(j);
+        if (!inThisTree(j)) continue;
+        const uintptr_t link = j->tree_link;
+        if (outCapacity(a) != 0) markActive(j);
         if (isArcLink(link) && (link & LINK_AT_HEAD) && tailOf(j, linkArc(link)) == i) makeOrphanBack(j);
     }
     for (InArcRef* r = inBegin(i); reinterpret_cast<uintptr_t>(r) < in_end; ++r) {
         FlowArc* a = inArc(r);
         FlowNode* j = tailOf(i, a);
-        uintptr_t link = j->tree_link;
-        if (link == LINK_NONE || j->in_sink_tree) continue;
-        if (a->cap_forward != 0) markActive(j);
+        if (!inThisTree(j)) continue;
+        const uintptr_t link = j->tree_link;
+        if (inCapacity(a) != 0) markActive(j);
         if (isArcLink(link) && !(link & LINK_AT_HEAD) && headOf(j, linkArc(link)) == i) makeOrphanBack(j);
     }
 }
 
-void FlowGraph::adoptSinkOrphan(FlowNode* i) {
-    uintptr_t best = LINK_NONE;
-    int32_t best_depth = DEPTH_INFINITE;
-    const int32_t step = m_step;
-    uintptr_t out_end = outEnd(i);
-    uintptr_t in_end = inEnd(i);
-    for (FlowArc* a = outBegin(i); reinterpret_cast<uintptr_t>(a) < out_end; ++a) {
-        if (a->cap_forward == 0) continue;
-        FlowNode* j = headOf(i, a);
-        if (j->tree_link == LINK_NONE || !j->in_sink_tree) continue;
-        int32_t d = candidateDepth(j, step);
-        if (d < best_depth) {
-            best = reinterpret_cast<uintptr_t>(a);
-            best_depth = d;
-        }
-    }
-    for (InArcRef* r = inBegin(i); reinterpret_cast<uintptr_t>(r) < in_end; ++r) {
-        FlowArc* a = inArc(r);
-        if (a->cap_backward == 0) continue;
-        FlowNode* j = tailOf(i, a);
-        if (j->tree_link == LINK_NONE || !j->in_sink_tree) continue;
-        int32_t d = candidateDepth(j, step);
-        if (d < best_depth) {
-            best = reinterpret_cast<uintptr_t>(a) | LINK_AT_HEAD;
-            best_depth = d;
-        }
-    }
-    i->tree_link = best;
-    if (best != LINK_NONE) {
-        i->stamp = step;
-        i->depth = best_depth + 1;
-        return;
-    }
+void FlowGraph::adoptSourceOrphan(FlowNode* i) { adoptOrphan<false>(i); }
 
-    i->stamp = 0;
-    for (FlowArc* a = outBegin(i); reinterpret_cast<uintptr_t>(a) < out_end; ++a) {
-        FlowNode* j = headOf(i, a);
-        uintptr_t link = j->tree_link;
-        if (link == LINK_NONE || !j->in_sink_tree) continue;
-        if (a->cap_forward != 0) markActive(j);
-        if (isArcLink(link) && (link & LINK_AT_HEAD) && tailOf(j, linkArc(link)) == i) makeOrphanBack(j);
-    }
-    for (InArcRef* r = inBegin(i); reinterpret_cast<uintptr_t>(r) < in_end; ++r) {
-        FlowArc* a = inArc(r);
-        FlowNode* j = tailOf(i, a);
-        uintptr_t link = j->tree_link;
-        if (link == LINK_NONE || !j->in_sink_tree) continue;
-        if (a->cap_backward != 0) markActive(j);
-        if (isArcLink(link) && !(link & LINK_AT_HEAD) && headOf(j, linkArc(link)) == i) makeOrphanBack(j);
-    }
-}
+void FlowGraph::adoptSinkOrphan(FlowNode* i) { adoptOrphan<true>(i); }
