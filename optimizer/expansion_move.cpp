@@ -42,24 +42,15 @@ struct ExpansionTerms {
         }
     }
 
-    // The pair (p, q) seen from the active pixel p with label lp when q is
-    // at alpha: E0 = V(alpha, alpha), E1 = V(lp, alpha).
+    // q at alpha: the unary term of the pair.
     template <class Cost>
     void fixedNeighbour(int32_t i, int32_t lp, const Cost& cost) {
-        const EnergyValue keep = cost(lp, alpha);
-        const EnergyValue take = cost(alpha, alpha);
-        e.addTerm1(vars[i], take, keep);
+        addExpansionUnary(e, vars[i], alpha, lp, alpha, cost);
     }
 
-    // Both active: V(alpha, alpha), V(alpha, lq), V(lp, alpha), V(lp, lq),
-    // evaluated last first.
     template <class Cost>
     bool activePair(int32_t i, int32_t j, int32_t lp, int32_t lq, const Cost& cost) {
-        const EnergyValue D = cost(lp, lq);
-        const EnergyValue C = cost(lp, alpha);
-        const EnergyValue B = cost(alpha, lq);
-        const EnergyValue A = cost(alpha, alpha);
-        if (addRegularPair(e, vars[i], vars[j], A, B, C, D)) return true;
+        if (addExpansionPair(e, vars[i], vars[j], alpha, lp, lq, cost)) return true;
         bad_lp = lp;
         bad_lq = lq;
         return false;

@@ -48,18 +48,12 @@ struct SubsetTerms {
 
     template <class Cost>
     void fixedNeighbour(int32_t i, int32_t lp, int32_t lq, const Cost& cost) {
-        const EnergyValue take = cost(alpha, lq);
-        const EnergyValue keep = cost(lp, lq);
-        e.addTerm1(vars[i], take, keep);
+        addExpansionUnary(e, vars[i], alpha, lp, lq, cost);
     }
 
     template <class Cost>
     bool freePair(int32_t i, int32_t j, int32_t lp, int32_t lq, const Cost& cost) {
-        const EnergyValue A = cost(alpha, alpha);
-        const EnergyValue B = cost(alpha, lq);
-        const EnergyValue C = cost(lp, alpha);
-        const EnergyValue D = cost(lp, lq);
-        if (addRegularPair(e, vars[i], vars[j], A, B, C, D)) return true;
+        if (addExpansionPair(e, vars[i], vars[j], alpha, lp, lq, cost)) return true;
         bad_lp = lp;
         bad_lq = lq;
         return false;

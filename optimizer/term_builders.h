@@ -207,4 +207,28 @@ inline bool addRegularPair(BinaryEnergy& e, MoveVar x, MoveVar y, EnergyValue A,
     return true;
 }
 
+// ---- the two terms of an expansion pair, shared by the full and the subset move ----
+
+// The pair seen from the active pixel p (label lp) whose neighbour keeps
+// label lq: E0 = V(alpha, lq) (p takes alpha), E1 = V(lp, lq) (p keeps lp).
+// In the full move lq is alpha. The cost of keeping is read first.
+template <class Cost>
+void addExpansionUnary(BinaryEnergy& e, MoveVar x, int32_t alpha, int32_t lp, int32_t lq, const Cost& cost) {
+    const EnergyValue keep = cost(lp, lq);
+    const EnergyValue take = cost(alpha, lq);
+    e.addTerm1(x, take, keep);
+}
+
+// Both pixels may take alpha: V(alpha, alpha), V(alpha, lq), V(lp, alpha),
+// V(lp, lq), read last first. False, adding nothing, when not regular.
+template <class Cost>
+bool addExpansionPair(BinaryEnergy& e, MoveVar x, MoveVar y, int32_t alpha, int32_t lp, int32_t lq,
+                      const Cost& cost) {
+    const EnergyValue D = cost(lp, lq);
+    const EnergyValue C = cost(lp, alpha);
+    const EnergyValue B = cost(alpha, lq);
+    const EnergyValue A = cost(alpha, alpha);
+    return addRegularPair(e, x, y, A, B, C, D);
+}
+
 #endif
