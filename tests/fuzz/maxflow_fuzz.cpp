@@ -14,32 +14,16 @@
 #include <vector>
 
 #include "cutengine/flow_graph.h"
+#include "fuzz_input.h"
 #include "host_call.h"
 #include "support/flow_certificate.h"
 
 namespace {
 
-[[noreturn]] void violated(const std::string& what) {
-    std::fprintf(stderr, "invariant violated: %s\n", what.c_str());
-    std::abort();
-}
-
-class Reader {
-public:
-    Reader(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
-    uint8_t byte() { return m_pos < m_size ? m_data[m_pos++] : 0; }
-    int below(int n) { return n <= 1 ? 0 : byte() % n; }
-
-private:
-    const uint8_t* m_data;
-    size_t m_size;
-    size_t m_pos = 0;
-};
-
 // Zero, small integers, or tiny dyadic fractions: every sum the solver
 // forms stays exact in single precision, so the flow must equal the
 // reference's to the bit.
-double capacity(Reader& r, bool integral) {
+double capacity(FuzzInput& r, bool integral) {
     const int k = r.below(16);
     if (k < 4) return 0;
     if (k < 13 || integral) return static_cast<double>(r.below(9));
@@ -50,7 +34,7 @@ double capacity(Reader& r, bool integral) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    Reader r(data, size);
+    FuzzInput r(data, size);
     const bool integral = r.below(4) != 0;
     const bool hub = r.below(8) == 0;
     FlowProblem p;

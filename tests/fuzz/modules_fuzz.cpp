@@ -25,6 +25,7 @@
 #include <string>
 #include <vector>
 
+#include "fuzz_input.h"
 #include "host_call.h"
 #include "optimizer/handle_table.h"
 #include "optimizer/lumora.h"
@@ -36,25 +37,6 @@ extern "C" void colshift_mexFunction(int nlhs, mxArray* plhs[], int nrhs, const 
 namespace {
 
 using testhost::Array;
-
-[[noreturn]] void violated(const std::string& what) {
-    std::fprintf(stderr, "invariant violated: %s\n", what.c_str());
-    std::abort();
-}
-
-class Reader {
-public:
-    Reader(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
-    uint8_t byte() { return m_pos < m_size ? m_data[m_pos++] : 0; }
-    uint32_t word() { return byte() | (byte() << 8) | (byte() << 16) | (static_cast<uint32_t>(byte()) << 24); }
-    int below(int n) { return n <= 1 ? 0 : byte() % n; }
-    bool done() const { return m_pos >= m_size; }
-
-private:
-    const uint8_t* m_data;
-    size_t m_size;
-    size_t m_pos = 0;
-};
 
 // What the harness knows of an object it built: enough to recompute its
 // energies when every cost is a small integer (sums are then exact in any
@@ -84,7 +66,7 @@ const mxClassID kClasses[] = {mxDOUBLE_CLASS, mxSINGLE_CLASS, mxINT8_CLASS,  mxU
 
 class Session {
 public:
-    explicit Session(Reader& r) : m_r(r) {}
+    explicit Session(FuzzInput& r) : m_r(r) {}
 
     void run() {
         for (int k = 0; k < 12 && !m_r.done(); ++k) step();
@@ -95,7 +77,7 @@ public:
     }
 
 private:
-    Reader& m_r;
+    FuzzInput& m_r;
     Problem m_problem;
     std::vector<uint32_t> m_live;
     std::vector<uint32_t> m_stale;
@@ -422,7 +404,7 @@ private:
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    Reader reader(data, size);
+    FuzzInput reader(data, size);
     Session session(reader);
     session.run();
     return 0;
