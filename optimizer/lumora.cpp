@@ -35,7 +35,6 @@ void Lumora::initFields() {
     m_smooth_fn_vert = nullptr;
     m_smooth_fn = nullptr;
     m_record_chunks = nullptr;
-    m_list_blocks = 0;
 }
 
 Lumora::Lumora(int32_t width, int32_t height, int32_t num_labels, int32_t data_deferred,
@@ -172,7 +171,6 @@ void Lumora::releaseOwned() {
     m_neighbours = nullptr;
     m_record_chunks = nullptr;
     m_label_order = m_pixel_var = nullptr;
-    m_list_blocks = 0;
 }
 
 size_t Lumora::ownedBytes() const {
@@ -186,7 +184,9 @@ size_t Lumora::ownedBytes() const {
     if (m_vert_weights) total += bytes(n * sizeof(EnergyValue));
     if (m_horz_weights) total += bytes(n * sizeof(EnergyValue));
     if (m_neighbours) total += bytes(n * sizeof(LinkedBlockList));
-    total += m_list_blocks * sizeof(ListBlock);
+    if (m_neighbours)
+        for (int32_t p = 0; p < m_num_pixels; ++p)
+            for (const ListBlock* b = m_neighbours[p].head(); b; b = b->next) total += sizeof(ListBlock);
     total += neighbourRecordBytes(m_record_chunks);
     if (m_label_order) total += bytes(l * sizeof(int32_t));
     if (m_pixel_var) total += bytes(n * sizeof(int32_t));

@@ -133,7 +133,8 @@ public:
     const int32_t* labels() const { return m_labels; }
     const int32_t* labelOrder() const { return m_label_order; }
     const int32_t* pixelVar() const { return m_pixel_var; }
-    // Bytes of persistent memory the object owns, itself included.
+    // Bytes of persistent memory the object owns, itself included (walks the
+    // neighbour lists: for tests and diagnostics, not for hot paths).
     size_t ownedBytes() const;
 
 private:
@@ -190,7 +191,6 @@ private:
     SmoothCostFnXY m_smooth_fn_vert;
     SmoothCostFn m_smooth_fn;
     NeighbourRecordChunk* m_record_chunks;
-    size_t m_list_blocks;  // blocks held by the neighbour lists, for ownedBytes
 };
 
 #endif

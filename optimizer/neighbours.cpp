@@ -41,13 +41,8 @@ void Lumora::setNeighbors(int32_t pixel1, int32_t pixel2, EnergyValue weight) {
     r1->weight = weight;
     r2->pixel = pixel1;
     r2->weight = weight;
-    // Count the blocks the lists open, for ownedBytes.
-    bool opens = m_neighbours[pixel1].headFill() == 4;
     m_neighbours[pixel1].addFront(r1);
-    m_list_blocks += opens;
-    opens = m_neighbours[pixel2].headFill() == 4;
     m_neighbours[pixel2].addFront(r2);
-    m_list_blocks += opens;
 }
 
 void Lumora::setNeighbors(int32_t pixel1, int32_t pixel2) { setNeighbors(pixel1, pixel2, 1.0f); }
